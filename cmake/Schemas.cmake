@@ -1,0 +1,37 @@
+# The state schemas are compiled by protoc at build time (full runtime, not lite).
+set(TAVO_SCHEMA_OUT "${CMAKE_BINARY_DIR}/schemas")
+file(MAKE_DIRECTORY "${TAVO_SCHEMA_OUT}/generated" "${TAVO_SCHEMA_OUT}/BrellicLib")
+
+set(TAVO_PARAMS_PROTO "${CMAKE_SOURCE_DIR}/BrellicLib/Params.proto")
+set(TAVO_MODEL_PROTO "${CMAKE_SOURCE_DIR}/model/Tavo.proto")
+
+add_custom_command(
+    OUTPUT "${TAVO_SCHEMA_OUT}/BrellicLib/Params.pb.cc" "${TAVO_SCHEMA_OUT}/BrellicLib/Params.pb.h"
+    COMMAND protobuf::protoc
+        -I "${CMAKE_SOURCE_DIR}/BrellicLib"
+        --cpp_out "${TAVO_SCHEMA_OUT}/BrellicLib"
+        "${TAVO_PARAMS_PROTO}"
+    DEPENDS "${TAVO_PARAMS_PROTO}" protobuf::protoc
+    COMMENT "Compiling Params.proto"
+    VERBATIM)
+
+add_custom_command(
+    OUTPUT "${TAVO_SCHEMA_OUT}/generated/Tavo.pb.cc" "${TAVO_SCHEMA_OUT}/generated/Tavo.pb.h"
+    COMMAND protobuf::protoc
+        -I "${CMAKE_SOURCE_DIR}/BrellicLib"
+        -I "${CMAKE_SOURCE_DIR}/model"
+        --cpp_out "${TAVO_SCHEMA_OUT}/generated"
+        "${TAVO_MODEL_PROTO}"
+    DEPENDS "${TAVO_MODEL_PROTO}" "${TAVO_PARAMS_PROTO}" protobuf::protoc
+    COMMENT "Compiling Tavo.proto"
+    VERBATIM)
+
+add_library(tavo_schemas STATIC
+    "${TAVO_SCHEMA_OUT}/BrellicLib/Params.pb.cc"
+    "${TAVO_SCHEMA_OUT}/generated/Tavo.pb.cc")
+
+target_include_directories(tavo_schemas SYSTEM PUBLIC
+    "${TAVO_SCHEMA_OUT}/BrellicLib"
+    "${TAVO_SCHEMA_OUT}/generated")
+
+target_link_libraries(tavo_schemas PUBLIC protobuf::libprotobuf)

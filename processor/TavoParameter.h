@@ -1,0 +1,37 @@
+#pragma once
+
+#include "processor/ParameterDescriptionLayer.h"
+
+namespace Tavo
+{
+/** One host parameter as the framework presents it. Holds no value of its
+    own: reads and writes go through the processor's parameter-description
+    layer, which keeps the value in the model. */
+class TavoParameter final : public juce::HostedAudioProcessorParameter
+{
+public:
+    /** The identifier hosts store with automation; never rename one. */
+    TavoParameter (ParameterDescriptionLayer& owner, int index, juce::String identifier, float normalisedDefault);
+
+    float getValue() const override;
+    void setValue (float newValue) override;
+    float getDefaultValue() const override { return normalisedDefault; }
+    juce::String getName (int maximumStringLength) const override;
+    juce::String getLabel() const override { return {}; }
+    juce::String getText (float normalisedValue, int maximumStringLength) const override;
+    float getValueForText (const juce::String& text) const override;
+    juce::String getParameterID() const override { return identifier; }
+    bool isAutomatable() const override { return true; }
+    bool isBoolean() const override;
+    bool isDiscrete() const override;
+    int getNumSteps() const override;
+
+private:
+    ParameterDescriptionLayer& owner;
+    const int index;
+    const juce::String identifier;
+    const float normalisedDefault;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (TavoParameter)
+};
+} // namespace Tavo

@@ -1,0 +1,25 @@
+#include <gtest/gtest.h>
+#include <juce_events/juce_events.h>
+
+#include <cstdlib>
+
+// Runs the tests with the framework initialised and the main thread as the
+// message thread. Settings and marker files go to a private home folder, so a
+// test run never touches the user's own files.
+int main (int argc, char** argv)
+{
+    const auto home = juce::File::createTempFile ("tavo-test-home");
+    home.createDirectory();
+    setenv ("HOME", home.getFullPathName().toRawUTF8(), 1);
+
+    int result = 0;
+
+    {
+        juce::ScopedJuceInitialiser_GUI framework;
+        ::testing::InitGoogleTest (&argc, argv);
+        result = RUN_ALL_TESTS();
+    }
+
+    home.deleteRecursively();
+    return result;
+}

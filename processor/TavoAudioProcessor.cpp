@@ -192,6 +192,21 @@ void TavoAudioProcessor::processBlockBypassed (juce::AudioBuffer<float>& buffer,
     render (buffer, true);
 }
 
+void TavoAudioProcessor::configureDelay()
+{
+    const auto sampleRate = getPreparedSampleRate();
+    const auto lookahead = lookaheadSamplesFor (sampleRate);
+
+    if (lookahead == lookaheadSamples.load (std::memory_order_relaxed))
+        return;
+
+    // The imaginary path is delayed by half the 30 ms crossfade; the reverse
+    // filter's block makes up the rest of the lookahead.
+    lookaheadSamples.store (lookahead, std::memory_order_relaxed);
+    imagDelay = static_cast<int> (std::floor (sampleRate * 0.03 + 0.5)) / 2;
+    reverseBlock = lookahead - imagDelay;
+}
+
 std::int32_t TavoAudioProcessor::timelinePositionOfBlock()
 {
     if (auto* playHead = getPlayHead())
@@ -213,6 +228,8 @@ void TavoAudioProcessor::render (juce::AudioBuffer<float>& buffer, bool)
         buffer.clear();
         return;
     }
+
+    configureDelay();
 
     const auto numSamples = buffer.getNumSamples();
     blockStart = timelinePositionOfBlock();

@@ -146,6 +146,7 @@ private:
     void publishRenderSettings();
     bool isLogicHost() const { return hostKind == HostKind::logic; }
     std::int32_t timelinePositionOfBlock();
+    void configureDelay();
 
     ParamDesc paramDesc;
     ParamTable paramTable { paramDesc };
@@ -165,6 +166,8 @@ private:
     std::atomic<int> latencyRequest { 0 };
     std::atomic<bool> editorOpen { false };
 
+    int imagDelay = 0;           // audio thread: delay of the imaginary path
+    int reverseBlock = 0;        // audio thread: the reverse filter's block length
     std::int32_t blockStart = 0; // audio thread
     float targetAngle = 0.0f;    // audio thread
 

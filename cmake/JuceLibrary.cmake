@@ -1,5 +1,6 @@
 # JUCE's modules compile once into one static library that the plug-in, the
-# tools, the tests and the benchmarks all link.
+# tools, the tests and the benchmarks all link. Plug-in hosting is in it for
+# the tests that load the built bundles.
 add_library(tavo_juce STATIC)
 
 target_link_libraries(tavo_juce
@@ -25,6 +26,8 @@ target_compile_definitions(tavo_juce
         JUCE_ALSA=1
         JUCE_JACK=1
         JUCE_VST3_CAN_REPLACE_VST2=0
+        JUCE_PLUGINHOST_LV2=1
+        JUCE_PLUGINHOST_VST3=1
         JUCE_MODAL_LOOPS_PERMITTED=1
         JUCE_STRICT_REFCOUNTEDPOINTER=1
     INTERFACE

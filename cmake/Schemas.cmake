@@ -34,4 +34,7 @@ target_include_directories(tavo_schemas SYSTEM PUBLIC
     "${TAVO_SCHEMA_OUT}/BrellicLib"
     "${TAVO_SCHEMA_OUT}/generated")
 
+# Debian's runtime is a shared library (its static archive cannot go into a
+# shared object), so every Tavo binary in a process shares one descriptor
+# pool: a host must not load the LV2 and the VST3 build into one process.
 target_link_libraries(tavo_schemas PUBLIC protobuf::libprotobuf)

@@ -2,10 +2,10 @@
 
 namespace Tavo
 {
-TavoParameter::TavoParameter (ParameterDescriptionLayer& ownerIn, int indexIn, juce::String identifierIn, float normalisedDefaultIn)
-    : owner (ownerIn),
+TavoParameter::TavoParameter (ParameterDescriptionLayer& ownerIn, int indexIn, const juce::String& identifier, float normalisedDefaultIn)
+    : juce::AudioProcessorParameterWithID (juce::ParameterID { identifier, 1 }, ownerIn.getParameterInfo (indexIn).name),
+      owner (ownerIn),
       index (indexIn),
-      identifier (std::move (identifierIn)),
       normalisedDefault (normalisedDefaultIn)
 {
 }

@@ -6,12 +6,14 @@ namespace Tavo
 {
 /** One host parameter as the framework presents it. Holds no value of its
     own: reads and writes go through the processor's parameter-description
-    layer, which keeps the value in the model. */
-class TavoParameter final : public juce::HostedAudioProcessorParameter
+    layer, which keeps the value in the model. It derives from the framework's
+    parameter-with-identifier class because the LV2 wrapper builds parameter
+    addresses only from that class's identifier. */
+class TavoParameter final : public juce::AudioProcessorParameterWithID
 {
 public:
     /** The identifier hosts store with automation; never rename one. */
-    TavoParameter (ParameterDescriptionLayer& owner, int index, juce::String identifier, float normalisedDefault);
+    TavoParameter (ParameterDescriptionLayer& owner, int index, const juce::String& identifier, float normalisedDefault);
 
     float getValue() const override;
     void setValue (float newValue) override;
@@ -20,7 +22,6 @@ public:
     juce::String getLabel() const override { return {}; }
     juce::String getText (float normalisedValue, int maximumStringLength) const override;
     float getValueForText (const juce::String& text) const override;
-    juce::String getParameterID() const override { return identifier; }
     bool isAutomatable() const override { return true; }
     bool isBoolean() const override;
     bool isDiscrete() const override;
@@ -29,7 +30,6 @@ public:
 private:
     ParameterDescriptionLayer& owner;
     const int index;
-    const juce::String identifier;
     const float normalisedDefault;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (TavoParameter)

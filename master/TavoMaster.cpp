@@ -3,6 +3,7 @@
 #include "master/GroupAnalysis.h"
 #include "model/ModelRules.h"
 #include "processor/TavoAudioProcessor.h"
+#include "services/CheckUpdatesThread.h"
 #include "services/GlobalSettings.h"
 
 #include <juce_audio_basics/juce_audio_basics.h>
@@ -126,6 +127,8 @@ void TavoMaster::run()
         runOnePass();
         wait (1);
     }
+
+    CheckUpdatesThread::getInstance().waitForCheck();
 }
 
 void TavoMaster::beginRun()
@@ -162,7 +165,10 @@ void TavoMaster::step()
         groupTable.resize (1);
 
     if (! updateCheckRequested && ! processors.empty())
-        updateCheckRequested = true; // the update check starts here once it exists
+    {
+        CheckUpdatesThread::getInstance().startUpdateCheck();
+        updateCheckRequested = true;
+    }
 
     int openEditors = 0;
 

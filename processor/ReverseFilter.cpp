@@ -17,6 +17,12 @@ void ReverseFilter::loadChain (const std::vector<float>& coefficients)
     chain.load (coefficients);
 }
 
+void ReverseFilter::reserve (int maxBlockLength)
+{
+    inputBlock.reserve ((std::size_t) std::max (2, maxBlockLength));
+    outputBlock.reserve ((std::size_t) std::max (2, maxBlockLength));
+}
+
 void ReverseFilter::configure (int newStartOffset, int newBlockLength)
 {
     // Shorter blocks have no half to overlap; callers must size N from a

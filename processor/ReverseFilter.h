@@ -29,6 +29,10 @@ public:
     /** Installs the coefficients of the chain that is run backwards. */
     void loadChain (const std::vector<float>& coefficients);
 
+    /** Makes room for blocks of up to maxBlockLength samples, so that a later
+        configure() within that length never allocates. Prepare time. */
+    void reserve (int maxBlockLength);
+
     /** Sizes the blocks to blockLength samples (at least 2) and resets; the
         start offset staggers the passes of different instances.
     */

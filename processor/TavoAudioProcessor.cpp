@@ -149,6 +149,7 @@ void TavoAudioProcessor::prepareToPlay (double sampleRate, int)
     streamStart.store (-1);
     preparedSampleRate.store (sampleRate);
     captureChannels.store (juce::jlimit (1, 2, getTotalNumInputChannels()));
+    renderer.prepare (sampleRate, staggerFraction);
 
     if (stateKnown || isLogicHost())
         updateLatency();
@@ -158,6 +159,8 @@ void TavoAudioProcessor::prepareToPlay (double sampleRate, int)
 
 void TavoAudioProcessor::reset()
 {
+    // Hosts call this from various threads; the audio thread does the reset.
+    renderer.requestReset();
 }
 
 void TavoAudioProcessor::updateLatency()
@@ -192,21 +195,6 @@ void TavoAudioProcessor::processBlockBypassed (juce::AudioBuffer<float>& buffer,
     render (buffer, true);
 }
 
-void TavoAudioProcessor::configureDelay()
-{
-    const auto sampleRate = getPreparedSampleRate();
-    const auto lookahead = lookaheadSamplesFor (sampleRate);
-
-    if (lookahead == lookaheadSamples.load (std::memory_order_relaxed))
-        return;
-
-    // The imaginary path is delayed by half the 30 ms crossfade; the reverse
-    // filter's block makes up the rest of the lookahead.
-    lookaheadSamples.store (lookahead, std::memory_order_relaxed);
-    imagDelay = static_cast<int> (std::floor (sampleRate * 0.03 + 0.5)) / 2;
-    reverseBlock = lookahead - imagDelay;
-}
-
 std::int32_t TavoAudioProcessor::timelinePositionOfBlock()
 {
     if (auto* playHead = getPlayHead())
@@ -219,7 +207,7 @@ std::int32_t TavoAudioProcessor::timelinePositionOfBlock()
     return previousEnd == -1 ? 0 : previousEnd;
 }
 
-void TavoAudioProcessor::render (juce::AudioBuffer<float>& buffer, bool)
+void TavoAudioProcessor::render (juce::AudioBuffer<float>& buffer, bool bypassed)
 {
     juce::ScopedNoDenormals noDenormals;
 
@@ -229,13 +217,30 @@ void TavoAudioProcessor::render (juce::AudioBuffer<float>& buffer, bool)
         return;
     }
 
-    configureDelay();
+    BlockSettings settings;
+    settings.lookaheadSamples = lookaheadSamplesFor (getPreparedSampleRate());
+    settings.gainDecibels = renderSettings.gainDecibels.load (std::memory_order_relaxed);
+    settings.enabled = ! bypassed && renderSettings.enabled.load (std::memory_order_relaxed);
+    settings.lowFrequencyFocus = renderSettings.lowFrequencyFocus.load (std::memory_order_relaxed);
+
+    renderer.configureDelay (settings.lookaheadSamples);
+    lookaheadSamples.store (settings.lookaheadSamples, std::memory_order_relaxed);
 
     const auto numSamples = buffer.getNumSamples();
     blockStart = timelinePositionOfBlock();
 
+    // A jump, a loop, a skipped block or a new prepare: start over.
     if (blockStart != processedEnd.load())
+    {
+        renderer.resetChannels();
         streamStart.exchange (blockStart);
+    }
+
+    const auto numChannels = std::min (buffer.getNumChannels(), TrackRenderer::maxChannels);
+    renderer.render (buffer.getArrayOfWritePointers(), numChannels, numSamples, blockStart, settings);
+
+    for (int c = numChannels; c < buffer.getNumChannels(); ++c)
+        buffer.clear (c, 0, numSamples);
 
     blockStart = static_cast<std::int32_t> (static_cast<std::uint32_t> (blockStart) + static_cast<std::uint32_t> (numSamples));
     processedEnd.exchange (blockStart);

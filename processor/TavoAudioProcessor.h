@@ -9,6 +9,7 @@
 #include "processor/CaptureRing.h"
 #include "processor/ParameterDescriptionLayer.h"
 #include "processor/RenderSettings.h"
+#include "processor/TrackRenderer.h"
 
 #include <array>
 #include <atomic>
@@ -139,6 +140,9 @@ public:
 
     Model& modelForMaster() { return model; }
 
+    /** The audio path, for tests that look inside it. */
+    const TrackRenderer& getRenderer() const { return renderer; }
+
 private:
     void handleAsyncUpdate() override;
     void render (juce::AudioBuffer<float>& buffer, bool bypassed);
@@ -146,7 +150,6 @@ private:
     void publishRenderSettings();
     bool isLogicHost() const { return hostKind == HostKind::logic; }
     std::int32_t timelinePositionOfBlock();
-    void configureDelay();
 
     ParamDesc paramDesc;
     ParamTable paramTable { paramDesc };
@@ -166,10 +169,8 @@ private:
     std::atomic<int> latencyRequest { 0 };
     std::atomic<bool> editorOpen { false };
 
-    int imagDelay = 0;           // audio thread: delay of the imaginary path
-    int reverseBlock = 0;        // audio thread: the reverse filter's block length
     std::int32_t blockStart = 0; // audio thread
-    float targetAngle = 0.0f;    // audio thread
+    TrackRenderer renderer { captureRings, phaseResults };
 
     friend class TavoMaster; // assigns the instance number at registration
 

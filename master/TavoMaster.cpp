@@ -193,7 +193,15 @@ void TavoMaster::step()
     for (auto* processor : processors)
         checkLag (*processor);
 
-    analyseWindow (*this);
+    try
+    {
+        analyseWindow (*this);
+    }
+    catch (const std::bad_alloc&)
+    {
+        // Out of memory for this window's matrices: skip the window and keep
+        // the schedule running; the tracks keep their angles.
+    }
 
     lastAnalysisTime.store (now());
     analysisPosition = static_cast<std::int32_t> (static_cast<std::uint32_t> (analysisPosition)

@@ -2,6 +2,7 @@
 
 #include "Tavo.pb.h"
 #include "master/AnalysisStatus.h"
+#include "master/BandAnalysis.h"
 #include "master/ProcessorRegistry.h"
 #include "master/SharedConfig.h"
 
@@ -67,6 +68,7 @@ public:
     double getSampleRate() const { return sampleRate; }
     const std::vector<GroupParams>& getGroupTable() const { return groupTable; }
     const GlobalParams& getGlobalParams() const { return globalParams; }
+    BandBuffers& getBandBuffers() { return bandBuffers; }
 
     /** Forgets the host defaults so the next registration loads them again;
         for tests that play several hosts in one process. */
@@ -96,6 +98,7 @@ private:
     std::int32_t analysisPosition = 0;
     std::int32_t hopSize = 1;
     std::vector<GroupParams> groupTable;
+    BandBuffers bandBuffers;
     bool updateCheckRequested = false;
 
     // Written by the master thread, read by getStatus on any thread

@@ -4,7 +4,7 @@
 
 namespace Tavo
 {
-/** The few model values the audio thread needs, published lock-free by the
+/** The few model values the audio thread and the analysis need, published lock-free by the
     threads that change the model (always under the model lock, so there is
     one writer at a time). The audio thread reads them once per block and
     never waits. */
@@ -14,5 +14,9 @@ struct RenderSettings
     std::atomic<bool> enabled { true };
     std::atomic<bool> lowFrequencyFocus { false };
     std::atomic<double> lookaheadMilliseconds { 200.0 }; // already clamped to its range
+
+    // The editor's view switches, which the master's band analysis reads.
+    std::atomic<bool> frequencyView { false };
+    std::atomic<bool> groupView { false };
 };
 } // namespace Tavo

@@ -134,6 +134,8 @@ void TavoAudioProcessor::publishRenderSettings()
     renderSettings.enabled.store (active.global_params().is_enabled());
     renderSettings.lowFrequencyFocus.store (active.global_params().is_low_freq_focus());
     renderSettings.lookaheadMilliseconds.store (effectiveLookaheadMilliseconds (model.global_config()));
+    renderSettings.frequencyView.store (model.gui_settings().is_freq_graph());
+    renderSettings.groupView.store (model.gui_settings().is_group_graph());
 }
 
 int TavoAudioProcessor::lookaheadSamplesFor (double sampleRate) const

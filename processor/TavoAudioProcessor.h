@@ -107,6 +107,10 @@ public:
     /** The latency that the processor asks its host to report. */
     int getRequestedLatency() const { return latencyRequest.load (std::memory_order_acquire); }
 
+    /** Whether the editor shows the frequency view, and compares by group. Any thread. */
+    bool showsFrequencyView() const { return renderSettings.frequencyView.load (std::memory_order_relaxed); }
+    bool showsGroupView() const { return renderSettings.groupView.load (std::memory_order_relaxed); }
+
     /** Set while an editor of this processor exists. Message thread. */
     void setEditorOpen (bool isOpen) { editorOpen.store (isOpen, std::memory_order_release); }
     bool isEditorOpen() const { return editorOpen.load (std::memory_order_acquire); }

@@ -195,7 +195,7 @@ TEST_F (GroupPhase, PeerTablesNameThePeers)
     EXPECT_GT (a.display.lastResultTime, 0);
 
     // After both corrections the pair agrees much better than before.
-    EXPECT_NEAR (std::arg (a.display.peers[1].correlation), 0.3f, 1e-3f);
+    EXPECT_NEAR (std::arg (a.display.peers[1].correlation), -0.3f, 1e-3f); // C(a, b) = sum of a times conj(b)
     EXPECT_LT (std::abs (std::arg (a.display.peers[1].alignedCorrelation)), 0.3f / 4);
 }
 } // namespace Tavo

@@ -157,6 +157,23 @@ void TavoMaster::runOnePass()
         lastOverloadTime.store (t);
 }
 
+int TavoMaster::runUntilCaughtUp()
+{
+    // A pass moves the window by one hop at most, or resynchronises it once;
+    // the bound only guards against a schedule that never settles.
+    constexpr int maxPasses = 1 << 20;
+    int passes = 0;
+    std::int32_t before;
+
+    do
+    {
+        before = analysisPosition;
+        runOnePass();
+    } while (analysisPosition != before && ++passes < maxPasses);
+
+    return passes + 1;
+}
+
 void TavoMaster::step()
 {
     const auto& processors = registry.processors;

@@ -59,6 +59,11 @@ public:
     /** One pass over the registry. */
     void runOnePass();
 
+    /** Runs passes until one moves the analysis no further: every window that
+        the captured audio allows is analysed. For hosts that render offline
+        and drive the schedule themselves. Returns the number of passes. */
+    int runUntilCaughtUp();
+
     //==============================================================================
     // What the analysis reads (master thread, registry held for reading)
 

@@ -143,7 +143,7 @@ namespace
         };
     }
 
-    struct UpdateCheckCases : UpdateCheck, ::testing::WithParamInterface<Case>
+    struct UpdateCheckCase : UpdateCheck, ::testing::WithParamInterface<Case>
     {
         void prepare (Markers markers) const
         {
@@ -174,7 +174,7 @@ namespace
     };
 } // namespace
 
-TEST_P (UpdateCheckCases, MarkersAndAnswers)
+TEST_P (UpdateCheckCase, RequestMarkerAndLink)
 {
     const auto& c = GetParam();
     prepare (c.markers);
@@ -205,7 +205,7 @@ TEST_P (UpdateCheckCases, MarkersAndAnswers)
                                                         : juce::String());
 }
 
-INSTANTIATE_TEST_SUITE_P (Table, UpdateCheckCases, ::testing::ValuesIn (cases()),
+INSTANTIATE_TEST_SUITE_P (UpdateCheck, UpdateCheckCase, ::testing::ValuesIn (cases()),
                           [] (const auto& info) { return std::string (info.param.name); });
 
 TEST_F (UpdateCheck, TheRequestCarriesTheDigestOfTheLibraryFile)

@@ -132,8 +132,8 @@ namespace
         if (rows > 0 && columns * rows > std::numeric_limits<std::int32_t>::max())
             throw std::bad_alloc();
 
-        Observations o { Eigen::MatrixXcf (rows, Eigen::Index (columns)), std::vector<float> (size_t (rows)),
-                         std::vector<float> (size_t (rows)) };
+        Observations o { Eigen::MatrixXcf (rows, Eigen::Index (columns)), std::vector<float> (static_cast<size_t> (rows)),
+                         std::vector<float> (static_cast<size_t> (rows)) };
 
         for (const auto& track : tracks)
         {

@@ -132,7 +132,8 @@ TEST_F (State, ALoadRewritesEveryParameterThroughTheHostSetter)
 
     EXPECT_EQ (listener.indices, (std::vector<int> { 0, 1, 2, 3, 4, 5, 6 }));
 
-    const auto& active = activeSet (processor.copyModel());
+    const auto loaded = processor.copyModel();
+    const auto& active = activeSet (loaded);
     EXPECT_TRUE (active.global_params().has_is_enabled());
     EXPECT_TRUE (active.global_params().has_is_low_freq_focus());
     EXPECT_TRUE (active.has_group());

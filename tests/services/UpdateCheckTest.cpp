@@ -107,6 +107,8 @@ namespace
         std::optional<std::string> linkPath; // none: no update
     };
 
+    void PrintTo (const Case& c, std::ostream* os) { *os << c.name; }
+
     const std::string positive = "UPDATE:downloads/tavo-1.1.html";
 
     std::vector<Case> cases()

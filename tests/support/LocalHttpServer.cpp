@@ -2,6 +2,7 @@
 
 #include <sys/socket.h>
 
+#include <cerrno>
 #include <memory>
 #include <stdexcept>
 
@@ -11,7 +12,9 @@ namespace
 {
     juce::String rootOf (int port) { return "http://127.0.0.1:" + juce::String (port) + "/"; }
 
-    // The client may hang up before a long reply is out; that must not raise SIGPIPE.
+    // The client may hang up before a long reply is out; that must not raise
+    // SIGPIPE. Reading has left the socket non-blocking, so a full send
+    // buffer means waiting, not failure.
     bool sendAll (juce::StreamingSocket& connection, const std::string& data)
     {
         size_t sent = 0;
@@ -19,6 +22,14 @@ namespace
         while (sent < data.size())
         {
             const auto n = ::send (connection.getRawSocketHandle(), data.data() + sent, data.size() - sent, MSG_NOSIGNAL);
+
+            if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            {
+                if (connection.waitUntilReady (false, 2000) <= 0)
+                    return false;
+
+                continue;
+            }
 
             if (n <= 0)
                 return false;

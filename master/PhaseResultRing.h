@@ -34,6 +34,10 @@ public:
         the entry's offset in the block. */
     void take (int segmentStart, int& segmentEnd, std::int32_t delayedOffset, float& targetAngle);
 
+    /** Master side: entry number `count` of the sequence (still in the ring
+        while fewer than `capacity` entries were written after it). */
+    const PhaseResult& entry (std::int32_t count) const { return entries[slotOf (count)]; }
+
     std::int32_t writeCount() const { return resultWriteCount.load (std::memory_order_acquire); }
     std::int32_t readCount() const { return resultReadCount.load (std::memory_order_acquire); }
 

@@ -35,6 +35,8 @@ public:
     int getNumSections() const { return numSections; }
 
 private:
+    friend struct AllpassLanes;
+
     int numSections = 0;
     std::array<float, maxSections> coefficient {};
     std::array<float, maxSections> previousInput {};

@@ -25,6 +25,21 @@ void FormulaFilter::setFormula (const RationalFunction& newFormula)
     normaliser = leading != 0.0 ? 1.0 / leading : 0.0;
 }
 
+bool FormulaFilter::getFirstOrder (FirstOrder& design) const
+{
+    const auto& b = formula.getNumerator();
+    const auto& a = formula.getDenominator();
+
+    if (b.getNumTerms() != 1 || b.getTerm (0).exponent != 0 || a.getNumTerms() != 2 || a.getTerm (0).exponent != 0
+        || a.getTerm (1).exponent != 1)
+        return false;
+
+    design.b0 = b.getTerm (0).coefficient;
+    design.a1 = a.getTerm (1).coefficient;
+    design.normaliser = normaliser;
+    return true;
+}
+
 std::complex<double> FormulaFilter::frequencyResponse (double omega) const
 {
     auto evaluate = [omega] (const RationalFunction::Polynomial& polynomial)

@@ -67,6 +67,21 @@ public:
     /** 1 / (coefficient of the denominator's first term). */
     double getNormaliser() const { return normaliser; }
 
+    /** A formula of the shape b0 / (a0 + a1 z^-1), which the capture's
+        low-pass has: the audio thread runs its difference equation directly,
+        y = g * ((0 + b0 * x) - a1 * y[n-1]) in double, the very operations of
+        Processor::process() for this shape.
+    */
+    struct FirstOrder
+    {
+        double b0 = 1.0;
+        double a1 = 0.0;
+        double normaliser = 1.0;
+    };
+
+    /** Fills `design` and returns true when the formula has that shape. */
+    bool getFirstOrder (FirstOrder& design) const;
+
     /** NaN in both components when the denominator is 0 or a part is not finite. */
     std::complex<double> frequencyResponse (double omega) const override;
 

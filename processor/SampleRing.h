@@ -71,6 +71,29 @@ public:
         return samples[static_cast<std::size_t> (index >= size ? index - size : index)];
     }
 
+    //==========================================================================
+    // Direct access for loops that handle the indexing themselves.
+
+    /** True when every read back by up to `reach` samples returns a slot
+        written since the last reset, so slot arithmetic alone is exact. */
+    bool reachesWrittenSlots (int reach) const { return wrapped || pos >= reach; }
+
+    bool hasWrapped() const { return wrapped; }
+    int position() const { return pos; }
+    float* slots() { return samples.data(); }
+
+    /** After `count` samples were stored directly from position() on. */
+    void advance (int count)
+    {
+        pos += count;
+
+        while (pos >= capacity())
+        {
+            pos -= capacity();
+            wrapped = true;
+        }
+    }
+
 private:
     std::vector<float> samples = std::vector<float> (1, 0.0f);
     int pos = 0;

@@ -97,6 +97,11 @@ public:
 
     int getInstanceNumber() const { return instanceNumber; }
     float getStaggerFraction() const { return staggerFraction; }
+
+    /** Replaces the random offset of the reverse filter's blocks, for offline
+        hosts whose output must be the same on every run. Takes effect at the
+        next prepareToPlay. Message thread. */
+    void setStaggerFraction (float fraction) { staggerFraction = juce::jlimit (0.0f, 0.99999994f, fraction); }
     bool isPrepared() const { return prepared.load (std::memory_order_acquire); }
     double getPreparedSampleRate() const { return preparedSampleRate.load (std::memory_order_acquire); }
     int getLookaheadSamples() const { return lookaheadSamples.load (std::memory_order_relaxed); }

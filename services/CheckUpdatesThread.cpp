@@ -67,7 +67,8 @@ namespace
             if (numRead <= 0)
                 break;
 
-            if (answer.getSize() + static_cast<size_t> (numRead) > static_cast<size_t> (CheckUpdatesThread::maxAnswerBytes))
+            if (answer.getSize() + static_cast<size_t> (numRead)
+                > static_cast<size_t> (CheckUpdatesThread::maxAnswerBytes))
                 return {};
 
             answer.append (buffer, static_cast<size_t> (numRead));

@@ -14,9 +14,13 @@ namespace Tavo
     folder, the digested file and the clock at things they control. */
 struct UpdateCheckConfig
 {
-    /** How long a request may take to connect, or stay silent (below 100
-        bytes a second) once connected, before the URL reader gives up; also
-        how long a thread waiting for the check gives it before abandoning it. */
+    /** The request's time-out. The URL reader gives up on a connection that
+        takes longer than this (rounded up to whole seconds) to establish, or
+        that then carries less than 100 bytes a second for as long; and a
+        thread waiting for the check abandons a request still running after
+        this long. The master's wait when it stops thus stays within the
+        time-out, plus the moment a dropped connection needs to unwind (under
+        a second). */
     static constexpr int defaultTimeoutMs = 10000;
 
     /** The maker's site, ending in a slash: a positive answer's link is this

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -23,7 +25,7 @@ namespace
     const juce::String siteRoot = "https://www.brellic.example/";
 
     // The library file the tests write, and the request it makes: the MD5 of
-    // this sentence is the one RFC 1321's test suites quote.
+    // this sentence is a widely quoted test value.
     const char* libraryContent = "The quick brown fox jumps over the lazy dog";
     const juce::String knownRequestLine = "GET /internal/check_update/9E107D9D372BB6826BD81D3542A419D6 HTTP/1.1";
 
@@ -35,10 +37,9 @@ namespace
         return reply;
     }
 
-    LocalHttpServer::Reply trickle()
+    LocalHttpServer::Reply endless()
     {
-        LocalHttpServer::Reply reply;
-        reply.body = "UPDATE:";
+        auto reply = answer ("UPDATE:");
         reply.trickle = true;
         return reply;
     }
@@ -99,17 +100,33 @@ namespace
     {
         const char* name;
         Markers markers;
-        LocalHttpServer::Reply reply;
-        bool serverDown;
+        std::optional<LocalHttpServer::Reply> reply; // none: nothing listens
 
-        bool requests;                     // the markers let a request through
+        bool requests;                               // the markers let a request through
         std::optional<std::int64_t> markerTimeAfter; // none: no marker file
-        std::optional<std::string> linkPath; // none: no update
+        std::optional<std::string> linkPath;         // none: no update
     };
 
     void PrintTo (const Case& c, std::ostream* os) { *os << c.name; }
 
     const std::string positive = "UPDATE:downloads/tavo-1.1.html";
+
+    // A row over the markers, answered positively when asked.
+    Case byMarkers (const char* name, Markers markers, bool requests, std::optional<std::int64_t> markerTimeAfter)
+    {
+        std::optional<std::string> link;
+
+        if (requests)
+            link = "downloads/tavo-1.1.html";
+
+        return { name, markers, answer (positive), requests, markerTimeAfter, link };
+    }
+
+    // A row over the answers, asked for the first time.
+    Case byAnswer (const char* name, std::optional<LocalHttpServer::Reply> reply, std::optional<std::string> link)
+    {
+        return { name, Markers::none, std::move (reply), true, checkTime, std::move (link) };
+    }
 
     std::vector<Case> cases()
     {
@@ -118,30 +135,26 @@ namespace
         cutOff.declaredLength = 200;
 
         return {
-            { "FirstCheck", Markers::none, answer (positive), false, true, checkTime, "downloads/tavo-1.1.html" },
-            { "SwitchedOff", Markers::checksSwitchedOff, answer (positive), false, false, checkTime - 100 * hourMs, {} },
-            { "Checked71HoursAgo", Markers::checked71HoursAgo, answer (positive), false, false, checkTime - 71 * hourMs, {} },
-            { "CheckedASecondShortOf72HoursAgo", Markers::checkedASecondShortOf72HoursAgo, answer (positive), false,
-              false, checkTime - 72 * hourMs + 1000, {} },
-            { "Checked72HoursAgo", Markers::checked72HoursAgo, answer (positive), false, true, checkTime,
-              "downloads/tavo-1.1.html" },
-            { "MarkerFolderUnwritable", Markers::markerFolderUnwritable, answer (positive), false, true, {},
-              "downloads/tavo-1.1.html" },
+            byMarkers ("NoMarkers", Markers::none, true, checkTime),
+            byMarkers ("SwitchedOff", Markers::checksSwitchedOff, false, checkTime - 100 * hourMs),
+            byMarkers ("Checked71HoursAgo", Markers::checked71HoursAgo, false, checkTime - 71 * hourMs),
+            byMarkers ("CheckedASecondShortOf72HoursAgo", Markers::checkedASecondShortOf72HoursAgo, false,
+                       checkTime - 72 * hourMs + 1000),
+            byMarkers ("Checked72HoursAgo", Markers::checked72HoursAgo, true, checkTime),
+            byMarkers ("MarkerFolderUnwritable", Markers::markerFolderUnwritable, true, std::nullopt),
 
-            { "LinkKeptAsReceived", Markers::none, answer ("UPDATE: Tavo%20Setup/?v=1.1 \r\n"), false, true, checkTime,
-              " Tavo%20Setup/?v=1.1 \r\n" },
-            { "PrefixAlone", Markers::none, answer ("UPDATE:"), false, true, checkTime, "" },
-            { "LongestAnswer", Markers::none, answer ("UPDATE:" + longestPath), false, true, checkTime, longestPath },
-            { "LowerCasePrefix", Markers::none, answer ("update:downloads/tavo-1.1.html"), false, true, checkTime, {} },
-            { "BlankBeforePrefix", Markers::none, answer (" " + positive), false, true, checkTime, {} },
-            { "EmptyAnswer", Markers::none, answer (""), false, true, checkTime, {} },
-            { "ServerDown", Markers::none, answer (positive), true, true, checkTime, {} },
-            { "ErrorStatus", Markers::none, answer ("UPDATE:x", 500), false, true, checkTime, {} },
-            { "VeryLongAnswer", Markers::none, answer ("UPDATE:" + std::string (1 << 20, 'a')), false, true, checkTime, {} },
-            { "AnswerCutOff", Markers::none, cutOff, false, true, checkTime, {} },
-            { "AnswerNotText", Markers::none, answer ("UPDATE:downloads/\xff\xfe"), false, true, checkTime, {} },
-            { "NulInAnswer", Markers::none, answer (std::string ("UPDATE:downloads\0/x", 19)), false, true, checkTime,
-              {} },
+            byAnswer ("LinkKeptAsReceived", answer ("UPDATE: Tavo%20Setup/?v=1.1 \r\n"), " Tavo%20Setup/?v=1.1 \r\n"),
+            byAnswer ("PrefixAlone", answer ("UPDATE:"), ""),
+            byAnswer ("LongestAnswer", answer ("UPDATE:" + longestPath), longestPath),
+            byAnswer ("LowerCasePrefix", answer ("update:downloads/tavo-1.1.html"), {}),
+            byAnswer ("BlankBeforePrefix", answer (" " + positive), {}),
+            byAnswer ("EmptyAnswer", answer (""), {}),
+            byAnswer ("ServerDown", std::nullopt, {}),
+            byAnswer ("ErrorStatus", answer ("UPDATE:x", 500), {}),
+            byAnswer ("VeryLongAnswer", answer ("UPDATE:" + std::string (1 << 20, 'a')), {}),
+            byAnswer ("AnswerCutOff", cutOff, {}),
+            byAnswer ("AnswerNotText", answer ("UPDATE:downloads/\xff\xfe"), {}),
+            byAnswer ("NulInAnswer", answer (std::string ("UPDATE:downloads\0/x", 19)), {}),
         };
     }
 
@@ -182,7 +195,7 @@ TEST_P (UpdateCheckCase, RequestMarkerAndLink)
     prepare (c.markers);
 
     std::optional<LocalHttpServer> server;
-    const auto endpoint = c.serverDown ? LocalHttpServer::refusingRoot() : server.emplace (c.reply).root();
+    const auto endpoint = c.reply.has_value() ? server.emplace (*c.reply).root() : LocalHttpServer::refusingRoot();
 
     const auto result = CheckUpdatesThread::runCheck (config (endpoint));
 
@@ -203,8 +216,11 @@ TEST_P (UpdateCheckCase, RequestMarkerAndLink)
         EXPECT_FALSE (checkedMarker.exists());
 
     EXPECT_EQ (result.updateAvailable, c.linkPath.has_value());
-    EXPECT_EQ (result.updateUrl, c.linkPath.has_value() ? siteRoot + juce::String::fromUTF8 (c.linkPath->data(), int (c.linkPath->size()))
-                                                        : juce::String());
+
+    if (c.linkPath.has_value())
+        EXPECT_EQ (result.updateUrl, siteRoot + juce::String::fromUTF8 (c.linkPath->data(), int (c.linkPath->size())));
+    else
+        EXPECT_EQ (result.updateUrl, juce::String());
 }
 
 INSTANTIATE_TEST_SUITE_P (UpdateCheck, UpdateCheckCase, ::testing::ValuesIn (cases()),
@@ -225,6 +241,8 @@ TEST_F (UpdateCheck, TheRequestCarriesTheDigestOfTheLibraryFile)
         { "a folder", [] (const juce::File& f) { f.createDirectory(); }, "00000000000000000000000000000000" },
     };
 
+    size_t requests = 0;
+
     for (const auto& file : files)
     {
         SCOPED_TRACE (file.what);
@@ -234,9 +252,9 @@ TEST_F (UpdateCheck, TheRequestCarriesTheDigestOfTheLibraryFile)
         file.make (settings.libraryFile);
 
         CheckUpdatesThread::runCheck (settings);
-        ASSERT_FALSE (server.requestLines().empty());
-        EXPECT_EQ (server.requestLines().back(),
-                   "GET /internal/check_update/" + juce::String (file.digest) + " HTTP/1.1");
+        const auto lines = server.requestLines();
+        ASSERT_EQ (lines.size(), ++requests);
+        EXPECT_EQ (lines.back(), "GET /internal/check_update/" + juce::String (file.digest) + " HTTP/1.1");
     }
 }
 
@@ -268,7 +286,7 @@ TEST_F (UpdateCheck, StartsOnlyWhenSwitchedOnAndOnlyOnce)
 
 TEST_F (UpdateCheck, AnEndlessAnswerHoldsUpNeitherTheWaiterNorTheUnload)
 {
-    LocalHttpServer server (trickle());
+    LocalHttpServer server (endless());
     CheckUpdatesThread::setChecksEnabled (true);
 
     const auto elapsedMs = [] (double since) { return juce::Time::getMillisecondCounterHiRes() - since; };

@@ -21,7 +21,8 @@ namespace
 
         while (sent < data.size())
         {
-            const auto n = ::send (connection.getRawSocketHandle(), data.data() + sent, data.size() - sent, MSG_NOSIGNAL);
+            const auto n =
+                ::send (connection.getRawSocketHandle(), data.data() + sent, data.size() - sent, MSG_NOSIGNAL);
 
             if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
             {
@@ -133,16 +134,10 @@ void LocalHttpServer::serve (juce::StreamingSocket& connection)
         length = 1LL << 40;
 
     const auto head = "HTTP/1.1 " + std::to_string (reply.status) + " Canned\r\nContent-Type: text/plain\r\n"
-                    + "Content-Length: " + std::to_string (length) + "\r\nConnection: close\r\n\r\n";
+                      + "Content-Length: " + std::to_string (length) + "\r\nConnection: close\r\n\r\n";
 
-    if (! sendAll (connection, head))
+    if (! sendAll (connection, head) || ! sendAll (connection, reply.body) || ! reply.trickle)
         return;
-
-    if (! reply.trickle)
-    {
-        sendAll (connection, reply.body);
-        return;
-    }
 
     while (! threadShouldExit() && sendAll (connection, "aaaa"))
         wait (5);

@@ -22,8 +22,8 @@ public:
             value makes the answer arrive cut off. */
         long long declaredLength = -1;
 
-        /** Sends the head, then a few bytes of body every few milliseconds,
-            never ending, fast enough for no reader to call it stalled. */
+        /** After the body, a few more bytes every few milliseconds without
+            end, fast enough for no reader to call the connection stalled. */
         bool trickle = false;
     };
 

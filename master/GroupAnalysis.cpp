@@ -335,6 +335,10 @@ namespace
         }
 
         display.lastResultTime = now;
+
+        // Only an open editor reads the display; it gets one consistent copy.
+        if (self.processor->isEditorOpen())
+            self.processor->displayForEditor.publish (display);
     }
 } // namespace
 

@@ -85,11 +85,15 @@ void TavoMaster::unregisterProcessor (TavoAudioProcessor& processor)
         stopThread (-1);
 }
 
-void TavoMaster::forgetHostDefaults()
+void TavoMaster::startOverAsNewProcess()
 {
     const juce::ScopedWriteLock lifecycle (registry.lifecycleLock);
+    jassert (registry.processors.empty());
+
     registry.hostRecordLoaded.store (false);
     configuration.reset();
+    globalParams.Clear();
+    groupTable.assign (1, GroupParams());
 }
 
 void TavoMaster::setAutomaticThread (bool shouldRun)
@@ -116,11 +120,13 @@ void TavoMaster::run()
 {
     juce::FloatVectorOperations::disableDenormalisedNumberSupport (true);
 
+    // A new run starts from a clean schedule at once, so that nothing reads
+    // the previous run's analysis position during the pause below.
+    beginRun();
+
     // Let a host that inserts many instances at once finish before the first pass.
     if (wait (200) && threadShouldExit())
         return;
-
-    beginRun();
 
     while (! threadShouldExit())
     {
@@ -135,13 +141,13 @@ void TavoMaster::beginRun()
 {
     updateCheckRequested = false;
     lastIdleTime.store (now());
-    analysisPosition = 0;
+    analysisPosition.store (0);
     groupTable.assign (1, GroupParams());
 }
 
 void TavoMaster::runOnePass()
 {
-    const auto before = analysisPosition;
+    const auto before = analysisPosition.load();
 
     {
         const juce::ScopedReadLock registryRead (registry.registryLock);
@@ -151,7 +157,7 @@ void TavoMaster::runOnePass()
     const bool stalled = checkStall();
     const auto t = now();
 
-    if (analysisPosition == before)
+    if (analysisPosition.load() == before)
         lastIdleTime.store (t);
     else if (t - lastIdleTime.load() >= 500 && ! stalled)
         lastOverloadTime.store (t);
@@ -167,11 +173,35 @@ int TavoMaster::runUntilCaughtUp()
 
     do
     {
-        before = analysisPosition;
+        before = analysisPosition.load();
         runOnePass();
-    } while (analysisPosition != before && ++passes < maxPasses);
+    } while (analysisPosition.load() != before && ++passes < maxPasses);
 
     return passes + 1;
+}
+
+bool TavoMaster::waitForAnalysisBefore (std::int32_t position, int patienceMs)
+{
+    auto last = analysisPosition.load();
+    auto lastMove = juce::Time::getMillisecondCounter();
+
+    // Positions compare as a difference, so the 32-bit timeline may wrap.
+    while (static_cast<std::int32_t> (static_cast<std::uint32_t> (position) - static_cast<std::uint32_t> (last)) > 0)
+    {
+        if (! isThreadRunning() || juce::Time::getMillisecondCounter() - lastMove > juce::uint32 (patienceMs))
+            return false;
+
+        juce::Thread::sleep (1);
+        const auto now = analysisPosition.load();
+
+        if (now != last)
+        {
+            last = now;
+            lastMove = juce::Time::getMillisecondCounter();
+        }
+    }
+
+    return true;
 }
 
 void TavoMaster::step()
@@ -221,8 +251,8 @@ void TavoMaster::step()
     }
 
     lastAnalysisTime.store (now());
-    analysisPosition = static_cast<std::int32_t> (static_cast<std::uint32_t> (analysisPosition)
-                                                  + static_cast<std::uint32_t> (hopSize));
+    analysisPosition.store (static_cast<std::int32_t> (static_cast<std::uint32_t> (analysisPosition.load())
+                                                       + static_cast<std::uint32_t> (hopSize)));
 }
 
 //==============================================================================
@@ -320,11 +350,11 @@ void TavoMaster::resynchronise()
         if (snapshot == -1 || snapshot == processor->processedEndAtResync.load())
             continue;
 
-        const auto position = static_cast<std::int64_t> (analysisPosition);
+        const auto position = static_cast<std::int64_t> (analysisPosition.load());
 
         if (snapshot >= position + lookahead || snapshot < position)
         {
-            analysisPosition = snapshot;
+            analysisPosition.store (snapshot);
             lastResyncTime.store (now());
 
             for (auto* other : processors)
@@ -347,7 +377,7 @@ bool TavoMaster::isReady() const
         const auto delayedEnd = static_cast<std::int64_t> (processor->processedEndSnapshot)
                               - processor->getLookaheadSamples() + margin;
 
-        if (delayedEnd >= analysisPosition)
+        if (delayedEnd >= analysisPosition.load())
             return true;
     }
 
@@ -362,12 +392,14 @@ void TavoMaster::checkLag (TavoAudioProcessor& processor)
     const auto start = processor.streamStart.load();
 
     // Only a stream that has run without a break for over a second can lag.
-    if (start == -1 || double (start) >= double (analysisPosition) - sampleRate)
+    const auto position = analysisPosition.load();
+
+    if (start == -1 || double (start) >= double (position) - sampleRate)
         return;
 
     const auto newest = processor.phaseResults.newest().position;
 
-    if (static_cast<std::int64_t> (newest) <= static_cast<std::int64_t> (analysisPosition) - 2 * hopSize)
+    if (static_cast<std::int64_t> (newest) <= static_cast<std::int64_t> (position) - 2 * hopSize)
         lagAlarmTime.store (now());
 }
 

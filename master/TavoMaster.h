@@ -64,20 +64,29 @@ public:
         and drive the schedule themselves. Returns the number of passes. */
     int runUntilCaughtUp();
 
+    /** For a track that renders offline: waits until the schedule has analysed
+        every window before `position`, or has stopped moving for `patienceMs`,
+        or its thread is not running. Returns whether it got there. Never call
+        it on a real-time audio thread. */
+    bool waitForAnalysisBefore (std::int32_t position, int patienceMs);
+
     //==============================================================================
     // What the analysis reads (master thread, registry held for reading)
 
     const std::vector<TavoAudioProcessor*>& registeredProcessors() const { return registry.processors; }
-    std::int32_t getAnalysisPosition() const { return analysisPosition; }
+    std::int32_t getAnalysisPosition() const { return analysisPosition.load (std::memory_order_acquire); }
     std::int32_t getHopSize() const { return hopSize; }
     double getSampleRate() const { return sampleRate; }
     const std::vector<GroupParams>& getGroupTable() const { return groupTable; }
     const GlobalParams& getGlobalParams() const { return globalParams; }
     BandBuffers& getBandBuffers() { return bandBuffers; }
 
-    /** Forgets the host defaults so the next registration loads them again;
-        for tests that play several hosts in one process. */
-    void forgetHostDefaults();
+    /** Returns the process-wide values to those of a new process: the host
+        defaults (the next registration loads them again), the shared
+        configuration and switches, the group table. For tests that play
+        several hosts or sessions in one process; call it while no processor
+        is registered. */
+    void startOverAsNewProcess();
 
 private:
     TavoMaster();
@@ -100,7 +109,7 @@ private:
     // Master thread only
     GlobalParams globalParams;
     double sampleRate = 0.0;
-    std::int32_t analysisPosition = 0;
+    std::atomic<std::int32_t> analysisPosition { 0 }; // written by the schedule, read by offline renders
     std::int32_t hopSize = 1;
     std::vector<GroupParams> groupTable;
     BandBuffers bandBuffers;

@@ -31,7 +31,7 @@ struct AllpassLanes
     int sections = 0;
     __m128 coefficient[AllpassChain::maxSections];
     __m128 previousOutput[AllpassChain::maxSections]; // y1 of each section
-    __m128 firstInput;                                 // x1 of section 0
+    __m128 firstInput;                                // x1 of section 0
     // x1 of section s > 0 is always y1 of section s - 1: both hold the value
     // that passed between them one sample ago, so it is not stored twice.
 };
@@ -42,8 +42,8 @@ namespace LanesDetail
     inline void run (AllpassLanes& lanes, int numSamples, Source& source, Sink& sink)
     {
         const int n = Sections > 0 ? Sections : lanes.sections;
-        __m128 c[AllpassChain::maxSections];
-        __m128 y1[AllpassChain::maxSections];
+        __m128 c[AllpassChain::maxSections]{};
+        __m128 y1[AllpassChain::maxSections]{};
 
 #pragma GCC unroll 16
         for (int s = 0; s < n; ++s)
@@ -90,10 +90,18 @@ inline void runAllpassLanes (AllpassLanes& lanes, int numSamples, Source&& sourc
 {
     switch (lanes.sections)
     {
-        case 8: LanesDetail::run<8> (lanes, numSamples, source, sink); break;
-        case 9: LanesDetail::run<9> (lanes, numSamples, source, sink); break;
-        case 10: LanesDetail::run<10> (lanes, numSamples, source, sink); break;
-        default: LanesDetail::run<0> (lanes, numSamples, source, sink); break;
+        case 8:
+            LanesDetail::run<8> (lanes, numSamples, source, sink);
+            break;
+        case 9:
+            LanesDetail::run<9> (lanes, numSamples, source, sink);
+            break;
+        case 10:
+            LanesDetail::run<10> (lanes, numSamples, source, sink);
+            break;
+        default:
+            LanesDetail::run<0> (lanes, numSamples, source, sink);
+            break;
     }
 }
 } // namespace Tavo

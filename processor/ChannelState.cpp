@@ -26,6 +26,7 @@ void ChannelState::reset()
     delay.reset();
     imaginary.reset();
     preFilter->reset();
+    preFilterOutput = 0.0;
     captureA.clear();
     captureB.clear();
     renderChain.clear();

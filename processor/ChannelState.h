@@ -28,7 +28,8 @@ struct ChannelState
     void reset();
 
     SampleRing delay;
-    std::unique_ptr<StructuredFilter::Processor> preFilter;
+    std::unique_ptr<StructuredFilter::Processor> preFilter; // formulas other than first order
+    double preFilterOutput = 0.0; // y[n-1] of a first-order pre-filter, run directly
     AllpassChain captureA;
     AllpassChain captureB;
     AllpassChain renderChain;

@@ -46,15 +46,29 @@ public:
     */
     float push (float input);
 
+    /** Pushes `count` samples into each of numFilters filters (1 or 2) at
+        once, the same as calling push() on each in turn; filters that are
+        in step (see inStepWith) run their passes side by side in SIMD lanes.
+    */
+    static void pushBlock (ReverseFilter* const* filters, int numFilters, const float* const* input,
+                           float* const* output, int count);
+
+    /** True when both filters reach their passes at the same samples. */
+    bool inStepWith (const ReverseFilter& other) const { return blockLength == other.blockLength && pos == other.pos; }
+
     int getBlockLength() const { return blockLength; }
 
 private:
     void runPass();
-    float windowGain (int index, bool fullPass) const;
+    static void runPasses (ReverseFilter* const* filters, int numFilters);
 
     AllpassChain chain;
     std::vector<float> inputBlock;
     std::vector<float> outputBlock;
+    // The window of every index for a full and a half pass, computed once
+    // per configuration instead of twice per sample in every pass.
+    std::vector<float> fullWindow;
+    std::vector<float> halfWindow;
     int blockLength = 0;
     int half = 0;
     float slope = 0.0f;

@@ -197,6 +197,23 @@ void TavoAudioProcessor::processBlockBypassed (juce::AudioBuffer<float>& buffer,
     render (buffer, true);
 }
 
+void TavoAudioProcessor::waitForCorrectionsOf (int numSamples, int lookahead)
+{
+    // Rendering offline runs faster than the analysis: wait until every
+    // correction due in this block's output is published, so an export
+    // equals playback. Only windows that earlier blocks have captured far
+    // enough can be waited for; very long blocks take the rest late.
+    const auto sampleRate = getPreparedSampleRate();
+    const auto hop = std::max (1, static_cast<int> (std::floor (0.05f * static_cast<float> (sampleRate) + 0.5f)));
+    const auto lead = static_cast<int> (std::floor (double (static_cast<float> (hop)) * 0.3 + 0.5));
+    const auto margin = static_cast<int> (std::floor (hostLatencyRecord.marginSeconds * sampleRate + 0.5));
+    const auto reach = std::min (numSamples + lead, margin);
+    const auto position = static_cast<std::int32_t> (static_cast<std::uint32_t> (blockStart)
+                                                     + static_cast<std::uint32_t> (reach - lookahead));
+
+    TavoMaster::getInstance().waitForAnalysisBefore (position, 500);
+}
+
 std::int32_t TavoAudioProcessor::timelinePositionOfBlock()
 {
     if (auto* playHead = getPlayHead())
@@ -236,6 +253,10 @@ void TavoAudioProcessor::render (juce::AudioBuffer<float>& buffer, bool bypassed
     {
         renderer.resetChannels();
         streamStart.exchange (blockStart);
+    }
+    else if (isNonRealtime())
+    {
+        waitForCorrectionsOf (numSamples, settings.lookaheadSamples);
     }
 
     const auto numChannels = std::min (buffer.getNumChannels(), TrackRenderer::maxChannels);

@@ -5,6 +5,7 @@
 #include "master/AnalysisDisplay.h"
 #include "master/HostLatencyRecord.h"
 #include "master/PhaseResultRing.h"
+#include "master/TripleBuffer.h"
 #include "model/ParamTable.h"
 #include "processor/CaptureRing.h"
 #include "processor/ParameterDescriptionLayer.h"
@@ -134,7 +135,8 @@ public:
 
     std::array<CaptureRing, 4> captureRings; // rings 2c and 2c+1 hold channel c's analytic pair
     PhaseResultRing phaseResults;
-    AnalysisDisplay display;
+    AnalysisDisplay display;                        // the master's working copy; master thread only
+    TripleBuffer<AnalysisDisplay> displayForEditor; // what the editor's graph reads, whole and consistent
 
     /** The number of input channels at the last prepare (1 or 2). */
     int getNumCaptureChannels() const { return captureChannels.load (std::memory_order_acquire); }
@@ -159,6 +161,7 @@ private:
     void publishRenderSettings();
     bool isLogicHost() const { return hostKind == HostKind::logic; }
     std::int32_t timelinePositionOfBlock();
+    void waitForCorrectionsOf (int numSamples, int lookahead);
 
     ParamDesc paramDesc;
     ParamTable paramTable { paramDesc };

@@ -58,8 +58,28 @@ public:
     float getCurrentAngle (int channel) const { return channelStates[size_t (channel)]->currentAngle; }
 
 private:
-    void capture (const float* const* channels, int numChannels, int numSamples, std::int32_t blockStart, bool lowFocus);
-    void renderChannel (ChannelState& state, float* samples, int start, int end, std::int32_t blockStart, float gain);
+    /** What the rotation of one channel carries from sample to sample
+        within a segment. */
+    struct Rotation
+    {
+        float cc = 1.0f, sc = 0.0f;         // cos and sin of the current angle
+        float prevRe = 0.0f, prevIm = 0.0f; // the look-ahead samples of the previous sample
+    };
+
+    // Samples per pass of the Hilbert path before the rotation consumes them.
+    static constexpr int chunkLength = 256;
+
+    void capture (const float* const* channels, int numChannels, int numSamples, std::int32_t blockStart,
+                  bool lowFocus);
+    void captureFirstOrder (const float* const* channels, int numChannels, int numSamples, std::int32_t blockStart,
+                            const FormulaFilter::FirstOrder& design);
+    void runHilbertPath (const float* const* channels, int numChannels, int start, int end);
+    void renderChannel (ChannelState& state, Rotation& rotation, float* samples, const float* imaginaryInput, int start,
+                        int end, std::int32_t blockStart, float gain);
+
+    template <bool Direct>
+    void rotateSamples (ChannelState& state, Rotation& rotation, float* samples, const float* imaginaryInput, int start,
+                        int end, std::int32_t blockStart, float gain);
 
     std::array<CaptureRing, 4>& rings;
     PhaseResultRing& results;
@@ -69,7 +89,7 @@ private:
     HilbertCoefficients coefficients;
     FormulaFilter preFilter;
     std::vector<std::unique_ptr<ChannelState>> channelStates;
-    std::atomic<bool> resetRequested { false };
+    std::atomic<bool> resetRequested{ false };
 
     int lookahead = 0;    // L
     int imagDelay = 0;    // D: half the crossfade
@@ -84,5 +104,9 @@ private:
     float curve = 0.0f;
     float targetCos = 1.0f;
     float targetSin = 0.0f;
+
+    // The Hilbert path's output for the chunk being rendered, per channel.
+    alignas (16) float reverseOutput[maxChannels][chunkLength]{};
+    alignas (16) float imaginaryInput[maxChannels][chunkLength]{};
 };
 } // namespace Tavo

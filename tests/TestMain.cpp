@@ -12,6 +12,12 @@ int main (int argc, char** argv)
     home.createDirectory();
     setenv ("HOME", home.getFullPathName().toRawUTF8(), 1);
 
+    // The plug-in bundles that tests load switch update checks on; the
+    // product's own opt-out keeps them off the network.
+    const auto optOut = home.getChildFile (".config/Application Support/Brellic/dont_check_updates");
+    optOut.getParentDirectory().createDirectory();
+    optOut.create();
+
     int result = 0;
 
     {

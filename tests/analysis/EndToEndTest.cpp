@@ -63,6 +63,34 @@ TEST_F (EndToEnd, TracksOfOneSourceComeOutInPhaseWithinASecond)
     EXPECT_GT (decibels (aligned / unaligned), 6.0);
 }
 
+TEST_F (EndToEnd, AnOfflineRenderEqualsTheScheduleDrivenBlockByBlock)
+{
+    const int length = int (rate * 2);
+    const auto source = Testing::Signals::bandLimitedNoise (length, rate, 80.0, 12000.0, 13);
+    const std::vector<std::vector<float>> inputs { source, Testing::Signals::rotated (source, -2.2) };
+
+    session.addTrack();
+    session.addTrack();
+    const auto byHand = session.play (inputs);
+    session.tracks.clear();
+
+    // The same tracks rendered as fast as they go, the master on its thread:
+    // each block waits for the corrections it needs.
+    TavoMaster::getInstance().setAutomaticThread (true);
+    Testing::MultitrackSession offline (rate, 512);
+    offline.useMasterThread (true);
+    offline.addTrack();
+    offline.addTrack();
+    const auto rendered = offline.play (inputs);
+
+    for (size_t k = 0; k < inputs.size(); ++k)
+    {
+        const auto firstDifference = std::mismatch (rendered[k].begin(), rendered[k].end(), byHand[k].begin()).first;
+        EXPECT_EQ (firstDifference, rendered[k].end()) << "track " << k << " differs from sample "
+                                                       << (firstDifference - rendered[k].begin());
+    }
+}
+
 TEST_F (EndToEnd, SwitchingTheCorrectionOffGlidesBackToTheDelayedInput)
 {
     const int length = int (rate * 3);

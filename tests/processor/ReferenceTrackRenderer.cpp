@@ -19,8 +19,14 @@ namespace
     }
 
     // cos and sin in double, rounded to single precision.
-    float cosOf (float angle) { return static_cast<float> (std::cos (double (angle))); }
-    float sinOf (float angle) { return static_cast<float> (std::sin (double (angle))); }
+    float cosOf (float angle)
+    {
+        return static_cast<float> (std::cos (double (angle)));
+    }
+    float sinOf (float angle)
+    {
+        return static_cast<float> (std::sin (double (angle)));
+    }
 
     // c · re + s · im in double, rounded once to single precision.
     float rotate (float c, float s, float re, float im)
@@ -30,7 +36,7 @@ namespace
 
     float linearGain (float decibels)
     {
-        if (! (decibels > -100.0f))
+        if (!(decibels > -100.0f))
             return 0.0f;
 
         const auto exponent = static_cast<float> (double (decibels) * 0.05);
@@ -179,7 +185,8 @@ void ReferenceTrackRenderer::Channel::reset()
 
 //==============================================================================
 ReferenceTrackRenderer::ReferenceTrackRenderer (double rate, float staggerFraction)
-    : sampleRate (rate), stagger (staggerFraction)
+    : sampleRate (rate)
+    , stagger (staggerFraction)
 {
     HilbertCoefficients coefficients;
     coefficients.compute (static_cast<float> (rate));
@@ -266,7 +273,7 @@ void ReferenceTrackRenderer::render (float* const* buffer, int numChannels, int 
         int end = numSamples;
         results.take (start, end, wrapAdd (L, -blockStart), targetAngle);
 
-        if (! settings.enabled)
+        if (!settings.enabled)
             targetAngle = 0.0f;
 
         targetCos = cosOf (targetAngle);
@@ -291,7 +298,7 @@ void ReferenceTrackRenderer::renderChannel (Channel& S, float* samples, int star
     {
         const auto x = samples[i];
 
-        if (! (double (S.toAngle) == double (targetAngle)))
+        if (!(double (S.toAngle) == double (targetAngle)))
             S.fading = false;
 
         if (S.fading)
@@ -311,7 +318,8 @@ void ReferenceTrackRenderer::renderChannel (Channel& S, float* samples, int star
                 S.fading = false;
             }
 
-            S.currentAngle = static_cast<float> ((1.0 - double (G)) * double (S.fromAngle) + double (G) * double (S.toAngle));
+            S.currentAngle =
+                static_cast<float> ((1.0 - double (G)) * double (S.fromAngle) + double (G) * double (S.toAngle));
             cc = cosOf (S.currentAngle);
             sc = sinOf (S.currentAngle);
         }
@@ -326,7 +334,7 @@ void ReferenceTrackRenderer::renderChannel (Channel& S, float* samples, int star
         S.delay.write (x);
         S.imaginary.write (S.render.process (S.reverse.push (x)));
 
-        if (! S.fading && ! (double (S.currentAngle) == double (targetAngle)))
+        if (!S.fading && !(double (S.currentAngle) == double (targetAngle)))
         {
             const bool oldAbovePrev = rotate (cc, sc, prevRe, prevIm) > rotate (targetCos, targetSin, prevRe, prevIm);
             const bool oldAboveNext = rotate (cc, sc, nextRe, nextIm) > rotate (targetCos, targetSin, nextRe, nextIm);

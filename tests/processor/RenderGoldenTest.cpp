@@ -22,12 +22,16 @@ namespace Tavo
 {
 namespace
 {
-    bool sameBits (float a, float b) { return std::memcmp (&a, &b, sizeof (float)) == 0; }
+    bool sameBits (float a, float b)
+    {
+        return std::memcmp (&a, &b, sizeof (float)) == 0;
+    }
 
     /** The engine and the model side by side, fed the same calls. */
     struct TwinRenderers
     {
-        TwinRenderers (double sampleRate, float stagger) : reference (sampleRate, stagger)
+        TwinRenderers (double sampleRate, float stagger)
+            : reference (sampleRate, stagger)
         {
             engine.prepare (sampleRate, stagger);
         }
@@ -47,7 +51,7 @@ namespace
         std::unique_ptr<std::array<CaptureRing, 4>> engineRings = std::make_unique<std::array<CaptureRing, 4>>();
         std::unique_ptr<PhaseResultRing> engineResults = std::make_unique<PhaseResultRing>();
         std::unique_ptr<PhaseResultRing> referenceResults = std::make_unique<PhaseResultRing>();
-        TrackRenderer engine { *engineRings, *engineResults };
+        TrackRenderer engine{ *engineRings, *engineResults };
         Testing::ReferenceTrackRenderer reference;
     };
 
@@ -67,7 +71,7 @@ TEST (RenderGolden, EngineMatchesTheScalarModelBitForBit)
 {
     juce::ScopedNoDenormals noDenormals; // as in the host's callback
 
-    for (const auto& scenario : { Scenario { 44100.0, 0.37f }, Scenario { 48000.0, 0.0f } })
+    for (const auto& scenario : { Scenario{ 44100.0, 0.37f }, Scenario{ 48000.0, 0.0f } })
     {
         SCOPED_TRACE (scenario.sampleRate);
         const auto rate = scenario.sampleRate;

@@ -26,11 +26,12 @@ struct FakeHostEnvironment final : HostEnvironment
 };
 
 /** Makes the process look like a fresh one in the given host: the next
-    processor loads the host defaults again. */
+    processor loads the host defaults again, and nothing an earlier test
+    shared between instances remains. */
 inline void enterHost (const FakeHostEnvironment& environment)
 {
     setHostEnvironment (std::make_shared<FakeHostEnvironment> (environment));
-    TavoMaster::getInstance().forgetHostDefaults();
+    TavoMaster::getInstance().startOverAsNewProcess();
 }
 
 /** Turns the master's thread off so the test drives passes itself. */

@@ -12,6 +12,8 @@ TavoAudioProcessor& MultitrackSession::addTrack (int numChannels)
     tracks.push_back (std::make_unique<TavoAudioProcessor>());
     channels.push_back (numChannels);
     tracks.back()->setPlayConfigDetails (numChannels, numChannels, rate, block);
+    tracks.back()->setStaggerFraction (0.25f + 0.1f * float (tracks.size()));
+    tracks.back()->setNonRealtime (threaded);
     tracks.back()->prepareToPlay (rate, block);
     return *tracks.back();
 }
@@ -40,7 +42,8 @@ std::vector<std::vector<float>> MultitrackSession::play (const std::vector<std::
             outputs[k].insert (outputs[k].end(), out.getReadPointer (0), out.getReadPointer (0) + block);
         }
 
-        TavoMaster::getInstance().runUntilCaughtUp();
+        if (! threaded)
+            TavoMaster::getInstance().runUntilCaughtUp();
     }
 
     for (auto& output : outputs)

@@ -19,6 +19,10 @@ public:
 
     TavoAudioProcessor& addTrack (int numChannels = 1);
 
+    /** Drive the master by hand after every block (the default), or leave it
+        to the master's own thread, with the tracks rendering offline. */
+    void useMasterThread (bool shouldUseThread) { threaded = shouldUseThread; }
+
     /** Plays the inputs (one per track, mono, copied to every channel) from
         timeline position 0; returns channel 0 of every track's output. */
     std::vector<std::vector<float>> play (const std::vector<std::vector<float>>& inputs);
@@ -29,5 +33,6 @@ private:
     double rate;
     int block;
     std::vector<int> channels;
+    bool threaded = false;
 };
 } // namespace Tavo::Testing

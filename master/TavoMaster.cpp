@@ -65,8 +65,14 @@ void TavoMaster::registerProcessor (TavoAudioProcessor& processor)
         registry.hostRecordLoaded.store (true);
     }
 
-    if (automaticThread.load())
+    // Each start of the thread begins a new run of the schedule; it is set up
+    // here, before the thread exists, so that no offline render can read the
+    // previous run's analysis position in between.
+    if (automaticThread.load() && ! isThreadRunning())
+    {
+        beginRun();
         startThread();
+    }
 }
 
 void TavoMaster::unregisterProcessor (TavoAudioProcessor& processor)
@@ -119,10 +125,6 @@ AnalysisStatus TavoMaster::getStatus() const
 void TavoMaster::run()
 {
     juce::FloatVectorOperations::disableDenormalisedNumberSupport (true);
-
-    // A new run starts from a clean schedule at once, so that nothing reads
-    // the previous run's analysis position during the pause below.
-    beginRun();
 
     // Let a host that inserts many instances at once finish before the first pass.
     if (wait (200) && threadShouldExit())

@@ -1,6 +1,7 @@
 #include "model/ModelRules.h"
 #include "model/StateBlock.h"
 #include "processor/TavoAudioProcessor.h"
+#include "host/TimelinePlayHead.h"
 #include "support/FakeHost.h"
 
 #include <gtest/gtest.h>
@@ -26,20 +27,7 @@ namespace
 
         static void play (TavoAudioProcessor& processor, std::int32_t from, int numSamples)
         {
-            struct FixedPlayHead final : juce::AudioPlayHead
-            {
-                std::int64_t position = 0;
-
-                juce::Optional<PositionInfo> getPosition() const override
-                {
-                    PositionInfo info;
-                    info.setTimeInSamples (position);
-                    info.setIsPlaying (true);
-                    return info;
-                }
-            };
-
-            FixedPlayHead head;
+            TimelinePlayHead head;
             head.position = from;
             processor.setPlayHead (&head);
             juce::AudioBuffer<float> buffer (2, numSamples);

@@ -1,28 +1,14 @@
 #pragma once
 
+#include "host/TimelinePlayHead.h"
+
 #include <juce_audio_processors/juce_audio_processors.h>
 
 #include <cstdint>
 
 namespace Tavo::Testing
 {
-/** A play head that reports the timeline position the test sets. */
-struct TimelinePlayHead final : juce::AudioPlayHead
-{
-    std::int64_t position = 0;
-    bool hasPosition = true;
-
-    juce::Optional<PositionInfo> getPosition() const override
-    {
-        if (! hasPosition)
-            return {};
-
-        PositionInfo info;
-        info.setTimeInSamples (position);
-        info.setIsPlaying (true);
-        return info;
-    }
-};
+using Tavo::TimelinePlayHead;
 
 /** Plays blocks through a processor as a host's audio thread does. */
 struct BlockPlayer

@@ -1,6 +1,7 @@
 #include "AlignSession.h"
 
 #include "AlignError.h"
+#include "host/TimelinePlayHead.h"
 #include "master/TavoMaster.h"
 #include "model/ModelRules.h"
 #include "processor/TavoAudioProcessor.h"
@@ -23,20 +24,6 @@ namespace
         groupGain = 4,
         gain = 5,
         weight = 6
-    };
-
-    /** A play head at the position the aligner sets. */
-    struct OfflinePlayHead final : juce::AudioPlayHead
-    {
-        std::int64_t position = 0;
-
-        juce::Optional<PositionInfo> getPosition() const override
-        {
-            PositionInfo info;
-            info.setTimeInSamples (position);
-            info.setIsPlaying (true);
-            return info;
-        }
     };
 
     void settle (TavoMaster& master)
@@ -189,7 +176,7 @@ AlignResult alignTracks (const AlignOptions& options, const std::vector<InputTra
         resultsSeen[k] = tracks[k]->phaseResults.writeCount();
     }
 
-    OfflinePlayHead playHead;
+    TimelinePlayHead playHead;
     juce::MidiBuffer midi;
 
     for (auto& track : tracks)

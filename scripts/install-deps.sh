@@ -13,7 +13,7 @@ packages=(
     libasound2-dev libfreetype-dev libcurl4-gnutls-dev libgl-dev
     libx11-dev libxext-dev libxinerama-dev libxrandr-dev libxcursor-dev
     libjack-jackd2-dev lv2-dev lilv-utils
-    libcli11-dev nlohmann-json3-dev
+    libcli11-dev nlohmann-json3-dev fonts-dejavu-core
 )
 
 missing=()

@@ -277,22 +277,32 @@ namespace
                 const bool internalOn = alignsWithinGroup (V.mode);
                 const bool externalOn = turnsTowardsOthers (V.mode);
 
+                const bool turnsV = externalOn && ! quietV;
+                auto& t = turn[size_t (V.groupIndex)];
+                auto& tPull = pull[size_t (V.groupIndex)];
+                const auto conjV = std::conj (V.phasor);
+
                 for (const auto& X : tracks)
                 {
                     if (X.off || X.row < 0)
                         continue;
 
-                    const auto correlation = c (V.row, X.row);
+                    const bool internal = internalOn && X.groupIndex == V.groupIndex;
+                    const bool external = turnsV && ! quiet[size_t (X.row)] && turnsTowardsOthers (X.mode);
 
-                    if (X.groupIndex == V.groupIndex && internalOn)
-                        next[v] = add (next[v], multiply (correlation, X.phasor));
+                    if (! internal && ! external)
+                        continue;
 
-                    if (externalOn && ! quietV && ! quiet[size_t (X.row)] && turnsTowardsOthers (X.mode))
+                    const auto pulled = multiply (c (V.row, X.row), X.phasor);
+
+                    if (internal)
+                        next[v] = add (next[v], pulled);
+
+                    if (external)
                     {
-                        auto& t = turn[size_t (V.groupIndex)];
-                        const auto part = multiply (multiply (correlation, X.phasor), std::conj (V.phasor));
+                        const auto part = multiply (pulled, conjV);
                         t = add (t, part);
-                        pull[size_t (V.groupIndex)] += std::abs (part);
+                        tPull += std::abs (double (part.real())) + std::abs (double (part.imag()));
                     }
                 }
             }

@@ -243,3 +243,55 @@ TEST_F (Rendering, LatencyReportingOffKeepsTheDelay)
     EXPECT_EQ (output[9000], input[9000 - 8820]);
 }
 } // namespace Tavo
+
+namespace Tavo
+{
+TEST_F (Rendering, BlockSizesDoNotChangeTheOutput)
+{
+    const auto input = noise (48000, 9);
+    std::vector<std::vector<float>> outputs;
+
+    // Prepared for 512; hosts may still send longer, shorter and odd blocks.
+    for (const auto blockSize : { 512, 4096, 1000, 7 })
+    {
+        TavoAudioProcessor processor;
+        processor.setStaggerFraction (0.3f);
+        processor.prepareToPlay (48000.0, 512);
+        outputs.push_back (play (processor, input, 2, blockSize));
+    }
+
+    for (size_t k = 1; k < outputs.size(); ++k)
+        EXPECT_TRUE (outputs[k] == outputs.front()) << k;
+}
+} // namespace Tavo
+
+namespace Tavo
+{
+TEST_F (Rendering, AHostThatRestartsTheTimelineEveryBlockIsHandled)
+{
+    TavoAudioProcessor processor;
+    processor.prepareToPlay (44100.0, 512);
+    Testing::BlockPlayer player (processor, 2, 1);
+    juce::Random random (2);
+
+    for (const auto blockSize : { 1, 7, 64, 512, 1000, 4096 })
+    {
+        player.buffer.setSize (2, blockSize);
+
+        for (int b = 0; b < (blockSize == 1 ? 2000 : 40); ++b)
+        {
+            player.playHead.position = 0; // every block a jump back to the start
+
+            for (int c = 0; c < 2; ++c)
+                for (int i = 0; i < blockSize; ++i)
+                    player.buffer.setSample (c, i, random.nextFloat() - 0.5f);
+
+            const auto& out = player.play();
+
+            for (int c = 0; c < 2; ++c)
+                for (int i = 0; i < blockSize; ++i)
+                    ASSERT_TRUE (std::isfinite (out.getSample (c, i)));
+        }
+    }
+}
+} // namespace Tavo

@@ -38,3 +38,8 @@ target_include_directories(tavo_schemas SYSTEM PUBLIC
 # shared object), so every Tavo binary in a process shares one descriptor
 # pool: a host must not load the LV2 and the VST3 build into one process.
 target_link_libraries(tavo_schemas PUBLIC protobuf::libprotobuf)
+
+# Only the plug-in's entry points leave its binaries.
+set_target_properties(tavo_schemas PROPERTIES
+    CXX_VISIBILITY_PRESET hidden
+    VISIBILITY_INLINES_HIDDEN TRUE)

@@ -283,3 +283,48 @@ TEST_P (PluginBundles, FuzzedParametersAndRandomStateLeaveAWorkingInstance)
     }
 }
 } // namespace Tavo
+
+namespace Tavo
+{
+TEST (PluginMetadata, TheLv2DescriptionNamesClassLicenceAndMaker)
+{
+    const auto ttl = juce::File (TAVO_LV2_BUNDLE).getChildFile ("dsp.ttl").loadFileAsString();
+
+    for (const auto* expected : { "lv2:UtilityPlugin", "doap:license", "foaf:mbox <mailto:", "foaf:homepage <https://" })
+        EXPECT_TRUE (ttl.contains (expected)) << expected;
+}
+} // namespace Tavo
+
+namespace Tavo
+{
+TEST (PluginMetadata, BinariesExportTheirEntryPointsOnly)
+{
+    struct Binary
+    {
+        juce::File file;
+        juce::StringArray entryPoints;
+    };
+
+    const Binary binaries[] = {
+        { juce::File (TAVO_LV2_BUNDLE).getChildFile ("libTavo.so"), { "lv2_descriptor", "lv2ui_descriptor" } },
+        { juce::File (TAVO_VST3_BINARY), { "GetPluginFactory", "ModuleEntry", "ModuleExit" } },
+    };
+
+    for (const auto& binary : binaries)
+    {
+        juce::ChildProcess nm;
+        ASSERT_TRUE (nm.start (juce::StringArray { "nm", "-D", "--defined-only", binary.file.getFullPathName() }));
+        const auto output = nm.readAllProcessOutput();
+        juce::StringArray exported;
+
+        for (const auto& line : juce::StringArray::fromLines (output))
+            if (line.trim().isNotEmpty())
+                exported.add (line.fromLastOccurrenceOf (" ", false, false));
+
+        exported.sort (false);
+        auto expected = binary.entryPoints;
+        expected.sort (false);
+        EXPECT_EQ (exported, expected) << binary.file.getFileName() << ":\n" << output;
+    }
+}
+} // namespace Tavo

@@ -152,7 +152,7 @@ TEST_F (Rendering, TheGlobalSwitchAndHostBypassGlideBackToTheDelayedInput)
             processor.getParameters()[0]->setValue (0.0f);
 
         Testing::BlockPlayer player (processor, 1, 512);
-        const auto input = noise (48000 * 2, 7);
+        const auto input = noise (512 * 188, 7); // whole blocks, about two seconds
         std::vector<float> output;
 
         for (size_t offset = 0; offset < input.size(); offset += 512)

@@ -115,6 +115,7 @@ TEST_F (AlignCommand, BadInvocationsSayWhatIsWrong)
         { { path ("a.wav") + ":colour=red", "-o", out }, 2, "unknown track setting 'colour'" },
         { { path ("a.wav"), "--group-mode", "1=sideways", "-o", out }, 2, "unknown group mode 'sideways'" },
         { { path ("a.wav"), "--group-mode", "1=full", "-o", out }, 2, "no track is in group 1" },
+        { { path ("a.wav"), "--group-gain", "0=-3", "-o", out }, 2, "group 0 means no group" },
         { { path ("a.wav"), "--lookahead", "20", "-o", out }, 2, "lookahead" },
         { { path ("a.wav"), "--frobnicate", "-o", out }, 2, "frobnicate" },
         { { path ("missing.wav"), "-o", out }, 1, "missing.wav: no such file" },

@@ -58,7 +58,12 @@ namespace
         if (equals == std::string::npos)
             throw usageError (option + " takes GROUP=VALUE, got '" + argument + "'");
 
-        return { parseGroup (argument.substr (0, equals)), argument.substr (equals + 1) };
+        const auto group = parseGroup (argument.substr (0, equals));
+
+        if (group == 0)
+            throw usageError (option + ": group 0 means no group; it has no settings of its own");
+
+        return { group, argument.substr (equals + 1) };
     }
 } // namespace
 
@@ -191,11 +196,6 @@ AlignOptions parseCommandLine (int argc, const char* const* argv, std::string& h
         checkRange (gain, -20, 20, "group gain");
         options.groupGainsDb[group] = gain;
     }
-
-    for (const auto* groupSettings : { &options.groupModes })
-        for (const auto& [group, mode] : *groupSettings)
-            if (group == 0)
-                throw usageError ("group 0 means no group; it has no mode");
 
     if (options.outputFolder.empty())
         throw usageError ("no output folder: add -o OUTDIR");
